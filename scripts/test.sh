@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the saver for the host and for 32- and 64-bit
+# Windows, and runs every test: the host unit tests and the end-to-end tests
+# that run the Windows program under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+for preset in windows-x86 windows-x64 host; do
+    cmake --preset "$preset" > /dev/null
+    cmake --build --preset "$preset" -j "$(nproc)"
+done
+# One at a time: the end-to-end tests time the saver's tick.
+ctest --preset host

@@ -154,25 +154,27 @@ const Target& target() {
     return chosen;
 }
 
-std::string missingTools() {
+Availability availability() {
     if (!executable(kXvfb)) {
-        return std::string("Xvfb is not installed (") + kXvfb + ")";
+        return {std::string("Xvfb is not installed (") + kXvfb + ")"};
     }
     if (!executable(target().wine)) {
-        return target().arch == "x86"
-                   ? std::string("32-bit Wine is not available here (") + kWine32 +
-                         "): the x86 build is only built and checked statically"
-                   : std::string("64-bit Wine is not installed (") + kWine64 + ")";
+        if (target().arch == "x86") {
+            return {std::string("this machine cannot run 32-bit Windows programs (no ") + kWine32 +
+                        "): the x86 build is only built and checked statically here",
+                    true};
+        }
+        return {std::string("64-bit Wine is not installed (") + kWine64 + ")"};
     }
     if (!executable(kWineServer)) {
-        return std::string("wineserver is not installed (") + kWineServer + ")";
+        return {std::string("wineserver is not installed (") + kWineServer + ")"};
     }
     for (const std::string& program : {target().saverExe(), target().probeExe()}) {
         if (!fs::exists(program)) {
-            return program + " is missing: build the windows-" + target().arch + " preset first";
+            return {program + " is missing: build the windows-" + target().arch + " preset first"};
         }
     }
-    return "";
+    return {};
 }
 
 bool writePng(const std::string& path, const Image& image) {

@@ -31,8 +31,14 @@ struct Target {
 };
 const Target& target();
 
-// Why the e2e tests cannot run here, or empty when they can.
-std::string missingTools();
+// Why the e2e tests cannot run here, or an empty reason when they can. Some reasons
+// are the machine's (it cannot run 32-bit Windows programs); the others, a tool
+// or a build that is missing, CI must never meet.
+struct Availability {
+    std::string reason;
+    bool machineCannot = false;
+};
+Availability availability();
 
 struct Image {
     int width = 0;

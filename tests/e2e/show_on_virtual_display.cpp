@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     using namespace e2e;
     const std::filesystem::path folder = argc > 1 ? argv[1] : "screenshots";
     std::filesystem::create_directories(folder);
-    if (const std::string missing = missingTools(); !missing.empty()) {
-        std::cerr << "Cannot show the saver: " << missing << "\n";
+    if (const Availability available = availability(); !available.reason.empty()) {
+        std::cerr << "Cannot show the saver: " << available.reason << "\n";
         return 1;
     }
     std::cout << "Preparing the Wine prefix in " << WinePrefix::shared().path() << " (the first time takes a while)\n";

@@ -298,21 +298,27 @@ std::string VirtualDisplay::windowName(Window window) {
     return result;
 }
 
-std::optional<Window> VirtualDisplay::findWindow(const std::string& windowName) {
+// The root's children, from the bottom of the stacking order to the top.
+std::vector<Window> VirtualDisplay::topLevelWindows() {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    std::optional<Window> found;
+    std::vector<Window> windows;
     if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            if (this->windowName(children[i]) == windowName) {
-                found = children[i];
-            }
-        }
+        windows.assign(children, children + count);
         XFree(children);
     }
-    return found;
+    return windows;
+}
+
+std::optional<Window> VirtualDisplay::findWindow(const std::string& windowName) {
+    for (Window window : topLevelWindows()) {
+        if (this->windowName(window) == windowName) {
+            return window;
+        }
+    }
+    return std::nullopt;
 }
 
 bool VirtualDisplay::isViewable(Window window) {
@@ -329,19 +335,11 @@ std::vector<int> VirtualDisplay::geometry(Window window) {
 }
 
 std::optional<Window> VirtualDisplay::topmostViewable() {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
     std::optional<Window> top;
-    // XQueryTree lists children from the bottom of the stack to the top.
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count; ++i) {
-            if (isViewable(children[i])) {
-                top = children[i];
-            }
+    for (Window window : topLevelWindows()) {
+        if (isViewable(window)) {
+            top = window;
         }
-        XFree(children);
     }
     return top;
 }

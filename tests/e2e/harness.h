@@ -90,6 +90,7 @@ public:
 
 private:
     std::string windowName(Window window);
+    std::vector<Window> topLevelWindows();
 
     int width_;
     int height_;

@@ -1,7 +1,10 @@
 // Whole runs of WinMain on the simulated platform, from the command line to the
 // exit code, compared call by call with expected sequences: the show path, the
 // paths that show nothing, each failure, and the rules that end the saver.
+#include <algorithm>
 #include <cstdint>
+
+#include "content/text_item.h"
 
 #include "saver_test.h"
 
@@ -466,6 +469,37 @@ TEST_F(RunTest, ManyTicksLeaveNoFontAndTheCursorBalanced) {
         ASSERT_LE(text.y, 768 - 101);
         ASSERT_EQ(text.fontHeight, -19);
     }
+    expectEverythingReleased();
+}
+
+// A long unattended run: every placement stays on its range, each tick draws
+// three values for the one item, and nothing is left alive at the end.
+TEST_F(RunTest, AHundredThousandTicks) {
+    constexpr int kTicks = 100000;
+    sim::script().keepsLog = false;
+    sim::script().screenWidth = 1920;
+    sim::script().screenHeight = 1080;
+    for (int i = 0; i < kTicks; ++i) {
+        sim::queueTick();
+    }
+    sim::queueMessage(WM_KEYDOWN, 'A');
+
+    EXPECT_EQ(runWinMain(), 0);
+
+    ASSERT_EQ(sim::drawnTexts().size(), static_cast<std::size_t>(kTicks + 1));
+    for (const sim::DrawnText& text : sim::drawnTexts()) {
+        ASSERT_GE(text.x, -20);
+        ASSERT_LE(text.x, 1920 - 21);
+        ASSERT_GE(text.y, -100);
+        ASSERT_LE(text.y, 1080 - 101);
+        ASSERT_NE(std::find(std::begin(textPalette), std::end(textPalette), text.color), std::end(textPalette));
+    }
+    const int drawAfterTheRun = SaverRandom::next();
+    SaverRandom::seed(1);  // the clock's seed in this run
+    for (int i = 0; i < 3 * (kTicks + 1); ++i) {
+        SaverRandom::next();
+    }
+    EXPECT_EQ(SaverRandom::next(), drawAfterTheRun);
     expectEverythingReleased();
 }
 

@@ -51,11 +51,13 @@ struct Event {
     MSG message;
 };
 
-// Handles are numbers in ranges of their own, so a log line can name them.
-constexpr std::uintptr_t kWindowBase = 0x10000;
-constexpr std::uintptr_t kDcBase = 0x20000;
-constexpr std::uintptr_t kFontBase = 0x30000;
-constexpr std::uintptr_t kStockBase = 0x40000;
+// Handles are numbers in ranges of their own, so a log line can name them; a range
+// holds more objects than the longest run makes.
+constexpr std::uintptr_t kHandleRange = 0x1000000;
+constexpr std::uintptr_t kWindowBase = 1 * kHandleRange;
+constexpr std::uintptr_t kDcBase = 2 * kHandleRange;
+constexpr std::uintptr_t kFontBase = 3 * kHandleRange;
+constexpr std::uintptr_t kStockBase = 4 * kHandleRange;
 
 struct Platform {
     sim::Script script;
@@ -118,7 +120,7 @@ std::string nameOf(const void* handle) {
     const std::pair<std::uintptr_t, const char*> ranges[] = {
         {kWindowBase, "hwnd"}, {kDcBase, "hdc"}, {kFontBase, "font"}};
     for (const auto& [base, prefix] : ranges) {
-        if (value > base && value < base + 0x10000) {
+        if (value > base && value < base + kHandleRange) {
             return prefix + std::to_string(value - base);
         }
     }
@@ -162,7 +164,9 @@ std::string boolean(BOOL value) {
 }
 
 void write(std::string line) {
-    platform().log.push_back(std::move(line));
+    if (platform().script.keepsLog) {
+        platform().log.push_back(std::move(line));
+    }
 }
 
 bool isWindow(HWND hwnd) {

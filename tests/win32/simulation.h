@@ -29,6 +29,7 @@ struct Script {
     bool createFontFails = false;
     int getMessageFailsOnCall = 0;  // 1-based; 0 never fails
     LRESULT defWindowProcResult = 0;  // for messages without a default action of their own
+    bool keepsLog = true;  // off for long runs, whose log would not fit in memory
 };
 
 // Lead bytes of code page 932 (Japanese Shift-JIS).

@@ -164,6 +164,17 @@ sim::DrawnText companyNameAt(int x, int y, COLORREF color, int fontHeight = -19)
 
 class RunTest : public SaverTest {
 protected:
+    // Every text drawn in a palette colour, at a place the screen's range allows.
+    void expectEveryTextPlacedFor(int screenWidth, int screenHeight) {
+        for (const sim::DrawnText& text : sim::drawnTexts()) {
+            ASSERT_GE(text.x, -20);
+            ASSERT_LE(text.x, screenWidth - 21);
+            ASSERT_GE(text.y, -100);
+            ASSERT_LE(text.y, screenHeight - 101);
+            ASSERT_NE(std::find(std::begin(textPalette), std::end(textPalette), text.color), std::end(textPalette));
+        }
+    }
+
     void expectEverythingReleased() {
         EXPECT_EQ(sim::windowsAlive(), 0);
         EXPECT_EQ(sim::timersAlive(), 0);
@@ -462,11 +473,8 @@ TEST_F(RunTest, ManyTicksLeaveNoFontAndTheCursorBalanced) {
     EXPECT_EQ(runWinMain(), 0);
 
     ASSERT_EQ(sim::drawnTexts().size(), static_cast<std::size_t>(kTicks + 1));
+    expectEveryTextPlacedFor(1024, 768);
     for (const sim::DrawnText& text : sim::drawnTexts()) {
-        ASSERT_GE(text.x, -20);
-        ASSERT_LE(text.x, 1024 - 21);
-        ASSERT_GE(text.y, -100);
-        ASSERT_LE(text.y, 768 - 101);
         ASSERT_EQ(text.fontHeight, -19);
     }
     expectEverythingReleased();
@@ -487,13 +495,7 @@ TEST_F(RunTest, AHundredThousandTicks) {
     EXPECT_EQ(runWinMain(), 0);
 
     ASSERT_EQ(sim::drawnTexts().size(), static_cast<std::size_t>(kTicks + 1));
-    for (const sim::DrawnText& text : sim::drawnTexts()) {
-        ASSERT_GE(text.x, -20);
-        ASSERT_LE(text.x, 1920 - 21);
-        ASSERT_GE(text.y, -100);
-        ASSERT_LE(text.y, 1080 - 101);
-        ASSERT_NE(std::find(std::begin(textPalette), std::end(textPalette), text.color), std::end(textPalette));
-    }
+    expectEveryTextPlacedFor(1920, 1080);
     const int drawAfterTheRun = SaverRandom::next();
     SaverRandom::seed(1);  // the clock's seed in this run
     for (int i = 0; i < 3 * (kTicks + 1); ++i) {

@@ -509,7 +509,8 @@ std::string saverCommandLine(const std::string& tail) {
         c = c == '/' ? '\\' : c;
     }
     const bool quoted = path.find(' ') != std::string::npos;
-    return (quoted ? "\"" + path + "\"" : path) + " " + tail;
+    const std::string name = quoted ? "\"" + path + "\"" : path;
+    return tail.empty() ? name : name + " " + tail;
 }
 
 }  // namespace e2e

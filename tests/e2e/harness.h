@@ -146,7 +146,7 @@ private:
 // The saver started through the probe with exactly this command line (the probe
 // passes it to CreateProcessA untouched and exits with the saver's exit code).
 std::vector<std::string> saverCommand(const std::string& commandLine);
-// The usual one: the saver's Windows path, a blank, and the tail.
+// The usual one: the saver's Windows path, a blank, and the tail (none for an empty tail).
 std::string saverCommandLine(const std::string& tail);
 
 std::int64_t wallSeconds();

@@ -365,6 +365,7 @@ TEST_F(RunTest, InputBeforeActivationIsSwallowed) {
 
 struct EndingCase {
     const char* label;
+    const char* messageName;
     UINT message;
     WPARAM wParam;
     const char* wParamText;
@@ -375,13 +376,13 @@ std::ostream& operator<<(std::ostream& out, const EndingCase& row) {
 }
 
 const EndingCase kEndingCases[] = {
-    {"letter_key", WM_KEYDOWN, 'A', "65"},
-    {"enter", WM_KEYDOWN, VK_RETURN, "13"},
-    {"escape", WM_KEYDOWN, VK_ESCAPE, "27"},
-    {"character", WM_CHAR, 'x', "120"},
-    {"left_button", WM_LBUTTONDOWN, 0, "0"},
-    {"right_button", WM_RBUTTONDOWN, 0, "0"},
-    {"middle_button", WM_MBUTTONDOWN, 0, "0"},
+    {"letter_key", "WM_KEYDOWN", WM_KEYDOWN, 'A', "65"},
+    {"enter", "WM_KEYDOWN", WM_KEYDOWN, VK_RETURN, "13"},
+    {"escape", "WM_KEYDOWN", WM_KEYDOWN, VK_ESCAPE, "27"},
+    {"character", "WM_CHAR", WM_CHAR, 'x', "120"},
+    {"left_button", "WM_LBUTTONDOWN", WM_LBUTTONDOWN, 0, "0"},
+    {"right_button", "WM_RBUTTONDOWN", WM_RBUTTONDOWN, 0, "0"},
+    {"middle_button", "WM_MBUTTONDOWN", WM_MBUTTONDOWN, 0, "0"},
 };
 
 class EndingRunTest : public RunTest, public ::testing::WithParamInterface<EndingCase> {};
@@ -394,13 +395,8 @@ TEST_P(EndingRunTest, OneInputEndsAnActiveSaver) {
 
     EXPECT_EQ(runWinMain(), 0);
 
-    const std::string name = row.message == WM_KEYDOWN ? "WM_KEYDOWN"
-                             : row.message == WM_CHAR  ? "WM_CHAR"
-                             : row.message == WM_LBUTTONDOWN ? "WM_LBUTTONDOWN"
-                             : row.message == WM_RBUTTONDOWN ? "WM_RBUTTONDOWN"
-                                                             : "WM_MBUTTONDOWN";
     EXPECT_THAT(sim::log(),
-                IsSequence(kUpToTheLoop + delivered(name, row.wParamText) + kDismissWhileActive + kQuit));
+                IsSequence(kUpToTheLoop + delivered(row.messageName, row.wParamText) + kDismissWhileActive + kQuit));
     expectEverythingReleased();
 }
 

@@ -159,6 +159,11 @@ std::string parameter(std::uintptr_t value) {
     return named.rfind("0x", 0) == 0 ? std::to_string(static_cast<std::intptr_t>(value)) : named;
 }
 
+// A constant argument by its name when it is the one the saver passes, else by number.
+std::string symbol(int value, int known, const char* name) {
+    return value == known ? name : std::to_string(value);
+}
+
 std::string boolean(BOOL value) {
     return value ? "TRUE" : "FALSE";
 }
@@ -518,7 +523,7 @@ BOOL DestroyWindow(HWND hwnd) {
 BOOL ShowWindow(HWND hwnd, int command) {
     Platform& p = platform();
     write("ShowWindow(" + nameOf(hwnd) + ", " +
-          (command == SW_SHOWNORMAL ? std::string("SW_SHOWNORMAL") : std::to_string(command)) + ")");
+          symbol(command, SW_SHOWNORMAL, "SW_SHOWNORMAL") + ")");
     if (!isWindow(hwnd) || p.windows[hwnd].visible) {
         return isWindow(hwnd);
     }
@@ -560,10 +565,8 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
 
 int GetSystemMetrics(int index) {
     const Platform& p = platform();
-    write(std::string("GetSystemMetrics(") +
-          (index == SM_CXSCREEN ? "SM_CXSCREEN" : index == SM_CYSCREEN ? "SM_CYSCREEN"
-                                                                      : std::to_string(index).c_str()) +
-          ")");
+    write("GetSystemMetrics(" +
+          (index == SM_CYSCREEN ? "SM_CYSCREEN" : symbol(index, SM_CXSCREEN, "SM_CXSCREEN")) + ")");
     return index == SM_CXSCREEN ? p.script.screenWidth : index == SM_CYSCREEN ? p.script.screenHeight : 0;
 }
 
@@ -710,7 +713,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 // GDI32
 
 HGDIOBJ GetStockObject(int object) {
-    write(std::string("GetStockObject(") + (object == BLACK_BRUSH ? "BLACK_BRUSH" : std::to_string(object).c_str()) + ")");
+    write("GetStockObject(" + symbol(object, BLACK_BRUSH, "BLACK_BRUSH") + ")");
     return stockObject(object);
 }
 
@@ -760,13 +763,13 @@ BOOL DeleteObject(HGDIOBJ object) {
 
 int GetDeviceCaps(HDC hdc, int index) {
     write("GetDeviceCaps(" + nameOf(hdc) + ", " +
-          (index == LOGPIXELSY ? std::string("LOGPIXELSY") : std::to_string(index)) + ")");
+          symbol(index, LOGPIXELSY, "LOGPIXELSY") + ")");
     return dcFor(hdc) != nullptr && index == LOGPIXELSY ? platform().script.logPixelsY : 0;
 }
 
 int SetBkMode(HDC hdc, int mode) {
     write("SetBkMode(" + nameOf(hdc) + ", " +
-          (mode == TRANSPARENT ? std::string("TRANSPARENT") : std::to_string(mode)) + ")");
+          symbol(mode, TRANSPARENT, "TRANSPARENT") + ")");
     DeviceContext* dc = dcFor(hdc);
     if (dc == nullptr) {
         return 0;

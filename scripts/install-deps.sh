@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake make g++                                          # the host build
     libgtest-dev libgmock-dev                               # unit and end-to-end tests
+    clang libclang-rt-14-dev                                # the fuzz target: clang and libFuzzer
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32     # the Windows builds
     wine64 xvfb fonts-liberation                            # running the saver: Wine, a virtual display, Arial's metrics
     libx11-dev libxtst-dev libxfixes-dev                    # watching and driving it from the tests

@@ -15,12 +15,14 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #ifndef TAVOLIN_BUILD_ROOT
@@ -493,24 +495,44 @@ bool WineProcess::running() {
     return !waitForExit(milliseconds(0));
 }
 
+// A Unix path as Wine's drive Z: shows it.
+std::string windowsPath(const fs::path& path) {
+    std::string windows = "Z:" + fs::absolute(path).lexically_normal().string();
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
 std::vector<std::string> saverCommand(const std::string& commandLine) {
-    static const char* const kDigits = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : commandLine) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 0xF];
-    }
-    return {target().probeExe(), "run", hex};
+    // A file of its own for each launch, since the probe reads it after it has started.
+    static int launches = 0;
+    const fs::path folder = fs::path(target().buildDir) / "e2e-command-lines";
+    fs::create_directories(folder);
+    const fs::path file = folder / (std::to_string(getpid()) + "-" + std::to_string(++launches));
+    std::ofstream(file, std::ios::binary) << commandLine;
+    return {target().probeExe(), "run", windowsPath(file)};
 }
 
 std::string saverCommandLine(const std::string& tail) {
-    std::string path = "Z:" + fs::absolute(target().saverExe()).lexically_normal().string();
-    for (char& c : path) {
-        c = c == '/' ? '\\' : c;
-    }
+    const std::string path = windowsPath(target().saverExe());
     const bool quoted = path.find(' ') != std::string::npos;
     const std::string name = quoted ? "\"" + path + "\"" : path;
     return tail.empty() ? name : name + " " + tail;
+}
+
+std::vector<int> processesMentioning(const std::string& text) {
+    std::vector<int> pids;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream file(entry.path() / "cmdline", std::ios::binary);
+        const std::string commandLine((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (commandLine.find(text) != std::string::npos) {
+            pids.push_back(std::stoi(name));
+        }
+    }
+    return pids;
 }
 
 }  // namespace e2e

@@ -149,6 +149,14 @@ std::vector<std::string> saverCommand(const std::string& commandLine);
 // The usual one: the saver's Windows path, a blank, and the tail (none for an empty tail).
 std::string saverCommandLine(const std::string& tail);
 
+// The longest command line Windows passes to a new process: 32,767 characters with
+// the terminating one. CreateProcessA refuses anything longer, under Wine as on Windows.
+constexpr std::size_t kLongestCommandLine = 32766;
+
+// PIDs of the processes whose command line holds this text (Wine shows a Windows
+// program's own command line there).
+std::vector<int> processesMentioning(const std::string& text);
+
 std::int64_t wallSeconds();
 
 }  // namespace e2e

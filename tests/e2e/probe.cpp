@@ -1,7 +1,9 @@
 // A Win32 helper for the end-to-end tests, run under Wine beside the saver:
-//   probe run HEX       starts the command line given in hex, byte for byte, and
+//   probe run FILE      starts the command line that FILE holds, byte for byte, and
 //                       exits with that program's exit code (Wine would requote
-//                       arguments with blanks, so a tail like "/s " needs this);
+//                       arguments with blanks, so a tail like "/s " needs this, and
+//                       a line near Windows' 32,767-character limit fits in no
+//                       argument of the probe's own);
 //   probe draw HEIGHT   a black full-screen window with the company name in white
 //                       at (100, 100) in Arial of that character height, for
 //                       measuring what the saver's text should look like;
@@ -24,29 +26,28 @@ constexpr UINT kLifetimeMilliseconds = 60000;
 
 int textHeight = 19;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+// Exit codes of the probe's own failures, apart from any the started program gives.
+constexpr int kCannotRead = 199;
+constexpr int kCannotStart = 200;
 
-std::string fromHex(const char* hex) {
-    std::string bytes;
-    for (; hex[0] != '\0' && hex[1] != '\0'; hex += 2) {
-        bytes += static_cast<char>(hexDigit(hex[0]) * 16 + hexDigit(hex[1]));
+int run(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return kCannotRead;
     }
-    return bytes;
-}
-
-int run(const std::string& commandLine) {
-    std::string buffer = commandLine;
+    std::string buffer(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    const BOOL ok = buffer.empty() || ReadFile(file, &buffer[0], static_cast<DWORD>(buffer.size()), &read, nullptr);
+    CloseHandle(file);
+    if (!ok || read != buffer.size()) {
+        return kCannotRead;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        return 200;
+        return kCannotStart;
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 201;
@@ -125,7 +126,7 @@ int showWindow(HINSTANCE instance, bool drawsText) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (__argc >= 3 && std::strcmp(__argv[1], "run") == 0) {
-        return run(fromHex(__argv[2]));
+        return run(__argv[2]);
     }
     if (__argc >= 3 && std::strcmp(__argv[1], "draw") == 0) {
         textHeight = std::atoi(__argv[2]);

@@ -184,6 +184,77 @@ INSTANTIATE_TEST_SUITE_P(Tails, QuietLaunchTest,
                              return "tail_" + name + "_" + std::to_string(info.index);
                          });
 
+// Command lines no launcher should send, built in full: the process ends at once
+// with 0 and maps nothing.
+struct BadLine {
+    const char* label;
+    std::string tail;
+    bool fillsTheLongestLine;  // the tail is repeated until the line is as long as Windows allows
+};
+
+std::ostream& operator<<(std::ostream& out, const BadLine& line) {
+    return out << line.label;
+}
+
+std::string bytesFrom(int first, int last) {
+    std::string bytes;
+    for (int c = first; c <= last; ++c) {
+        bytes += static_cast<char>(c);
+    }
+    return bytes;
+}
+
+std::string commandLineOf(const BadLine& bad) {
+    std::string line = saverCommandLine(bad.tail);
+    while (bad.fillsTheLongestLine && line.size() < kLongestCommandLine) {
+        line += bad.tail;
+    }
+    line.resize(std::min(line.size(), kLongestCommandLine));
+    return line;
+}
+
+const BadLine kBadLines[] = {
+    {"longest_line_of_one_letter", "A", true},
+    {"longest_line_of_show_switches", "/s ", true},
+    {"longest_line_after_a_show_switch", "/sssssssss", true},
+    {"control_bytes_after_the_switch", "/s" + bytesFrom(0x01, 0x1F), false},
+    {"control_byte_inside_the_switch", "/\x1Bs", false},
+    {"delete_after_the_switch", "/s\x7F", false},
+    {"bytes_0x80_to_0xFF", bytesFrom(0x80, 0xFF), false},
+    {"high_byte_after_the_switch", "/s\xFF", false},
+    {"every_byte_from_0x01", bytesFrom(0x01, 0xFF), false},
+    {"unmatched_quote_before_the_switch", "\"/s", false},
+    {"unmatched_quote_after_the_switch", "/s \"", false},
+};
+
+class BadLineTest : public SaverE2eTest, public ::testing::WithParamInterface<BadLine> {};
+
+TEST_P(BadLineTest, ExitsWithZeroAndMapsNoWindow) {
+    VirtualDisplay display(1024, 768);
+    ASSERT_TRUE(display.ok());
+    const std::string line = commandLineOf(GetParam());
+    WineProcess saver(display, saverCommand(line));
+
+    EXPECT_EQ(saver.waitForExit(kQuietExitTimeout), std::optional<int>(0)) << line.size() << "-byte line";
+    for (const VirtualDisplay::Mapping& mapping : display.takeMappings()) {
+        EXPECT_NE(mapping.name, kSaverWindow);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, BadLineTest, ::testing::ValuesIn(kBadLines),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The whole of the longest line reaches the saver: blanks up to its end, then the switch.
+TEST_F(SaverE2eTest, ShowsAfterBlanksFillingTheLongestLine) {
+    VirtualDisplay display(1024, 768);
+    ASSERT_TRUE(display.ok());
+    std::string line = saverCommandLine("");
+    line += std::string(kLongestCommandLine - line.size() - 2, ' ') + "/s";
+    WineProcess saver(display, saverCommand(line));
+    ASSERT_TRUE(waitShown(display, saver));
+    endWithKey(display, saver);
+}
+
 class ShowLaunchTest : public SaverE2eTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ShowLaunchTest, ShowsTheSaver) {
@@ -382,6 +453,23 @@ TEST_F(SaverE2eTest, AnotherWindowTakingActivationEndsIt) {
     WineProcess other(display, {target().probeExe(), "window"});
 
     EXPECT_EQ(saver->waitForExit(milliseconds(10000)), std::optional<int>(0));
+}
+
+// A second saver started over the first takes activation from it, which ends the
+// first; the second then ends on a key like any other, and no process stays behind.
+TEST_F(SaverE2eTest, ALaterSaverEndsTheEarlierOne) {
+    VirtualDisplay display(1024, 768);
+    ASSERT_TRUE(display.ok());
+    auto earlier = startSaver(display);
+    ASSERT_TRUE(waitShown(display, *earlier));
+
+    auto later = startSaver(display);
+
+    EXPECT_EQ(earlier->waitForExit(kStartTimeout), std::optional<int>(0)) << "the earlier saver did not end";
+    ASSERT_TRUE(waitShown(display, *later)) << "the later saver did not show";
+    endWithKey(display, *later);
+    EXPECT_TRUE(waitFor(kEndTimeout, [] { return processesMentioning("tavolin.exe").empty(); }))
+        << processesMentioning("tavolin.exe").size() << " saver processes left";
 }
 
 struct ScreenCase {

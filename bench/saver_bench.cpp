@@ -37,6 +37,11 @@ constexpr milliseconds kShowTimeout(20000);
 constexpr milliseconds kEndTimeout(5000);
 constexpr milliseconds kPollInterval(1);
 
+// Exit codes: the machine lacks what the benchmark needs (a skip to CTest), or a
+// program misbehaved while measured.
+constexpr int kCannotRun = 77;
+constexpr int kFailed = 1;
+
 // The budgets the saver is held to against the tick-and-paint floor, printed beside the figures.
 constexpr double kCpuRatioBudget = 1.3;
 constexpr double kWakeupsOverFloorBudget = 2.0;
@@ -328,7 +333,7 @@ int main(int argc, char** argv) {
     const Availability available = availability();
     if (!available.reason.empty()) {
         std::fprintf(stderr, "cannot run: %s\n", available.reason.c_str());
-        return 1;
+        return kCannotRun;
     }
     const std::vector<Program> programs = {
         {"saver", target().saverExe(), {"/s"}, "Generic Screen Saver", true},
@@ -338,12 +343,12 @@ int main(int argc, char** argv) {
     for (const Program& program : programs) {
         if (!fs::exists(program.exe)) {
             std::fprintf(stderr, "cannot run: %s is not built\n", program.exe.c_str());
-            return 1;
+            return kFailed;
         }
     }
     if (!WinePrefix::shared().ok()) {
         std::fprintf(stderr, "cannot run: could not make the Wine prefix\n");
-        return 1;
+        return kFailed;
     }
     WinePrefix::shared().setPixelsPerInch(96);
     WinePrefix::shared().killAll();
@@ -352,7 +357,7 @@ int main(int argc, char** argv) {
     VirtualDisplay display(kScreenWidth, kScreenHeight);
     if (!display.ok()) {
         std::fprintf(stderr, "cannot run: no virtual display\n");
-        return 1;
+        return kFailed;
     }
     // A first start, not measured, brings up the Wine server and the prefix's own processes.
     Sample unmeasured;
@@ -368,7 +373,7 @@ int main(int argc, char** argv) {
             Sample sample;
             if (!measure(display, programs[p], options, sample)) {
                 WinePrefix::shared().killAll();
-                return 1;
+                return kFailed;
             }
             samples[p].push_back(sample);
         }

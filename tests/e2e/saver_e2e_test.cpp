@@ -146,6 +146,21 @@ protected:
         return true;
     }
 
+    // A launch that shows nothing: the process ends at once with 0, and neither the
+    // saver's window nor any full-screen one is ever mapped.
+    void expectQuietLaunch(const std::string& commandLine, const std::string& what) {
+        VirtualDisplay display(1024, 768);
+        ASSERT_TRUE(display.ok());
+        WineProcess saver(display, saverCommand(commandLine));
+
+        EXPECT_EQ(saver.waitForExit(kQuietExitTimeout), std::optional<int>(0)) << what;
+        for (const VirtualDisplay::Mapping& mapping : display.takeMappings()) {
+            EXPECT_NE(mapping.name, kSaverWindow) << what;
+            EXPECT_FALSE(mapping.width == display.width() && mapping.height == display.height())
+                << what << ": a full-screen window \"" << mapping.name << "\" was mapped";
+        }
+    }
+
     void endWithKey(VirtualDisplay& display, WineProcess& saver) {
         display.pressKey(XK_Escape);
         EXPECT_EQ(saver.waitForExit(milliseconds(5000)), std::optional<int>(0));
@@ -156,22 +171,12 @@ std::string printable(const std::string& tail) {
     return tail.empty() ? "(none)" : "\"" + tail + "\"";
 }
 
-// Launches that show nothing: the process ends at once with 0 and no window of the
-// saver is ever mapped.
+// Launches that show nothing.
 class QuietLaunchTest : public SaverE2eTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(QuietLaunchTest, ExitsWithZeroAndMapsNoWindow) {
-    VirtualDisplay display(1024, 768);
-    ASSERT_TRUE(display.ok());
     const std::string tail = GetParam();
-    WineProcess saver(display, saverCommand(saverCommandLine(tail)));
-
-    EXPECT_EQ(saver.waitForExit(kQuietExitTimeout), std::optional<int>(0)) << "tail " << printable(tail);
-    for (const VirtualDisplay::Mapping& mapping : display.takeMappings()) {
-        EXPECT_NE(mapping.name, kSaverWindow);
-        EXPECT_FALSE(mapping.width == display.width() && mapping.height == display.height())
-            << "a full-screen window \"" << mapping.name << "\" was mapped";
-    }
+    expectQuietLaunch(saverCommandLine(tail), "tail " + printable(tail));
 }
 
 INSTANTIATE_TEST_SUITE_P(Tails, QuietLaunchTest,
@@ -184,8 +189,7 @@ INSTANTIATE_TEST_SUITE_P(Tails, QuietLaunchTest,
                              return "tail_" + name + "_" + std::to_string(info.index);
                          });
 
-// Command lines no launcher should send, built in full: the process ends at once
-// with 0 and maps nothing.
+// Command lines no launcher should send, built in full; they show nothing either.
 struct BadLine {
     const char* label;
     std::string tail;
@@ -230,15 +234,8 @@ const BadLine kBadLines[] = {
 class BadLineTest : public SaverE2eTest, public ::testing::WithParamInterface<BadLine> {};
 
 TEST_P(BadLineTest, ExitsWithZeroAndMapsNoWindow) {
-    VirtualDisplay display(1024, 768);
-    ASSERT_TRUE(display.ok());
     const std::string line = commandLineOf(GetParam());
-    WineProcess saver(display, saverCommand(line));
-
-    EXPECT_EQ(saver.waitForExit(kQuietExitTimeout), std::optional<int>(0)) << line.size() << "-byte line";
-    for (const VirtualDisplay::Mapping& mapping : display.takeMappings()) {
-        EXPECT_NE(mapping.name, kSaverWindow);
-    }
+    expectQuietLaunch(line, std::to_string(line.size()) + "-byte line");
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, BadLineTest, ::testing::ValuesIn(kBadLines),

@@ -53,6 +53,11 @@ struct Options {
     int warmupSeconds = 3;
 };
 
+// The programs in the order main lists them; the comparison is of the saver with the ticker.
+constexpr std::size_t kSaver = 0;
+constexpr std::size_t kBareWindow = 1;
+constexpr std::size_t kTicker = 2;
+
 struct Program {
     const char* label;
     std::string exe;
@@ -86,9 +91,21 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
+// What follows "key:" on the line of a /proc text that starts with the key.
+std::string fieldOf(const std::string& text, const std::string& key) {
+    const std::string lines = "\n" + text;
+    const std::size_t at = lines.find("\n" + key);
+    const std::size_t colon = at == std::string::npos ? at : lines.find(':', at);
+    if (colon == std::string::npos) {
+        return "";
+    }
+    const std::size_t start = lines.find_first_not_of(" \t", colon + 1);
+    return start == std::string::npos ? "" : lines.substr(start, lines.find('\n', colon) - start);
+}
+
 double statusField(const std::string& status, const std::string& field) {
-    const std::size_t at = status.find(field + ":");
-    return at == std::string::npos ? NAN : std::atof(status.c_str() + at + field.size() + 1);
+    const std::string value = fieldOf(status, field);
+    return value.empty() ? NAN : std::atof(value.c_str());
 }
 
 // schedstat counts nanoseconds on the CPU; stat's 10 ms steps would hide a tick's cost.
@@ -184,7 +201,12 @@ struct Summary {
     double max = NAN;
 };
 
-Summary summarize(std::vector<double> values) {
+// The runs' values of one figure, those that were seen.
+Summary summaryOf(const std::vector<Sample>& runs, double Sample::*field) {
+    std::vector<double> values;
+    for (const Sample& sample : runs) {
+        values.push_back(sample.*field);
+    }
     values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return std::isnan(v); }), values.end());
     Summary summary;
     if (values.empty()) {
@@ -250,11 +272,8 @@ std::string commandOutput(const std::string& command) {
 }
 
 void printMachine(const Options& options) {
-    const std::string cpuinfo = readFile("/proc/cpuinfo");
-    const std::size_t at = cpuinfo.find("model name");
-    const std::string model =
-        at == std::string::npos ? "unknown CPU" : cpuinfo.substr(cpuinfo.find(':', at) + 2, cpuinfo.find('\n', at) - cpuinfo.find(':', at) - 2);
-    std::printf("machine: %s, %u cores; %s; Xvfb %dx%d\n", model.c_str(), std::thread::hardware_concurrency(),
+    const std::string model = fieldOf(readFile("/proc/cpuinfo"), "model name");
+    std::printf("machine: %s, %u cores; %s; Xvfb %dx%d\n", model.empty() ? "unknown CPU" : model.c_str(), std::thread::hardware_concurrency(),
                 commandOutput(target().wine + " --version 2>/dev/null").c_str(), kScreenWidth, kScreenHeight);
     std::printf("build: %s; %d runs of each program, %d s measured after %d s of warm-up\n\n",
                 target().buildDir.c_str(), options.runs, options.seconds, options.warmupSeconds);
@@ -268,32 +287,23 @@ void printTable(const std::vector<Program>& programs, const std::vector<std::vec
     std::printf("%s\n", "saver/(b)");
     for (const Figure& figure : kFigures) {
         std::printf("%-38s", figure.label);
-        std::vector<Summary> summaries;
         for (const std::vector<Sample>& runs : samples) {
-            std::vector<double> values;
-            for (const Sample& sample : runs) {
-                values.push_back(sample.*figure.field);
-            }
-            summaries.push_back(summarize(values));
-            std::printf("%-26s", cell(summaries.back(), figure.decimals).c_str());
+            std::printf("%-26s", cell(summaryOf(runs, figure.field), figure.decimals).c_str());
         }
-        std::printf("%s\n", ratio(summaries[0].median, summaries[2].median).c_str());
+        std::printf("%s\n", ratio(summaryOf(samples[kSaver], figure.field).median,
+                                  summaryOf(samples[kTicker], figure.field).median)
+                                .c_str());
     }
-}
-
-double medianOf(const std::vector<Sample>& runs, double Sample::*field) {
-    std::vector<double> values;
-    for (const Sample& sample : runs) {
-        values.push_back(sample.*field);
-    }
-    return summarize(values).median;
 }
 
 void printBudgets(const std::vector<Sample>& saver, const std::vector<Sample>& ticker) {
     const auto verdict = [](bool within) { return within ? "within" : "OVER"; };
-    const double cpu = medianOf(saver, &Sample::cpuPerTickMs) / medianOf(ticker, &Sample::cpuPerTickMs);
-    const double wakeups = medianOf(saver, &Sample::wakeupsPerTick) - medianOf(ticker, &Sample::wakeupsPerTick);
-    const double gone = medianOf(saver, &Sample::keyToGoneMs) - medianOf(ticker, &Sample::keyToGoneMs);
+    const auto median = [](const std::vector<Sample>& runs, double Sample::*field) {
+        return summaryOf(runs, field).median;
+    };
+    const double cpu = median(saver, &Sample::cpuPerTickMs) / median(ticker, &Sample::cpuPerTickMs);
+    const double wakeups = median(saver, &Sample::wakeupsPerTick) - median(ticker, &Sample::wakeupsPerTick);
+    const double gone = median(saver, &Sample::keyToGoneMs) - median(ticker, &Sample::keyToGoneMs);
     std::printf("\nagainst (b): CPU per tick x%.2f (budget x%.1f, %s); wake-ups per tick %+.1f (budget +%.0f, %s); "
                 "key to gone %+.1f ms (budget +%.0f ms, %s)\n",
                 cpu, kCpuRatioBudget, verdict(cpu <= kCpuRatioBudget), wakeups, kWakeupsOverFloorBudget,
@@ -335,6 +345,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot run: %s\n", available.reason.c_str());
         return kCannotRun;
     }
+    // In the order of kSaver, kBareWindow and kTicker.
     const std::vector<Program> programs = {
         {"saver", target().saverExe(), {"/s"}, "Generic Screen Saver", true},
         {"(a) bare window", target().buildDir + "/bench/floor_window.exe", {}, "Floor Window", false},
@@ -364,7 +375,7 @@ int main(int argc, char** argv) {
     Options brief = options;
     brief.seconds = 1;
     brief.warmupSeconds = 0;
-    measure(display, programs[1], brief, unmeasured);
+    measure(display, programs[kBareWindow], brief, unmeasured);
 
     std::vector<std::vector<Sample>> samples(programs.size());
     for (int run = 1; run <= options.runs; ++run) {
@@ -381,6 +392,6 @@ int main(int argc, char** argv) {
     WinePrefix::shared().killAll();
 
     printTable(programs, samples);
-    printBudgets(samples[0], samples[2]);
+    printBudgets(samples[kSaver], samples[kTicker]);
     return 0;
 }

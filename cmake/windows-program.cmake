@@ -10,19 +10,27 @@ endif()
 
 configure_file(src/app/version.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/version.h @ONLY)
 
+# Everything but the system DLLs is linked in, so the one file runs anywhere.
+# Size: unused sections are dropped and symbols stripped; the code throws and
+# catches nothing, so it is built without exception and type tables. The
+# benchmark's floor programs are built the same way.
+function(tavolin_lean_program target)
+    if(MINGW)
+        target_compile_options(${target} PRIVATE
+            $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections -fno-exceptions -fno-rtti>)
+        target_link_options(${target} PRIVATE -static -s -Wl,--gc-sections)
+    endif()
+endfunction()
+
 add_executable(tavolin WIN32 ${TAVOLIN_SOURCES} src/app/tavolin.rc)
 target_include_directories(tavolin PRIVATE src src/app ${CMAKE_CURRENT_BINARY_DIR}/generated)
 tavolin_warnings(tavolin)
+tavolin_lean_program(tavolin)
 
 if(MINGW)
-    # Everything but the system DLLs is linked in, so the one file runs anywhere.
-    # Size: unused sections are dropped and symbols stripped; the code throws and
-    # catches nothing, so it is built without exception and type tables.
     # Reproducible: no link time stamp, and no build folder in the output.
-    target_compile_options(tavolin PRIVATE
-        $<$<COMPILE_LANGUAGE:CXX>:-ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
-        -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>)
-    target_link_options(tavolin PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+    target_compile_options(tavolin PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>)
+    target_link_options(tavolin PRIVATE -Wl,--no-insert-timestamp)
 elseif(MSVC)
     # The manifest comes from the resource script; the linker must not add its own.
     target_link_options(tavolin PRIVATE /MANIFEST:NO /BREPRO)
